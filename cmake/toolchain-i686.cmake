@@ -1,0 +1,12 @@
+# Cross-build for 32-bit Windows. Built to compile, link and check exports; not run here.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(HX_TRIPLE i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${HX_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${HX_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${HX_TRIPLE}-windres)
+set(CMAKE_DLLTOOL      ${HX_TRIPLE}-dlltool)
+set(CMAKE_FIND_ROOT_PATH /usr/${HX_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,32 @@
+# Sourced by the scripts: the Wine prefix the project runs in, and a persistent
+# wineserver for it with its standard streams detached (background Wine
+# processes that hold a caller's pipes would otherwise hang CTest).
+# HX_WINEPREFIX chooses the prefix; default: build/wineprefix in the checkout.
+HX_ROOT=${HX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${HX_WINEPREFIX:-$HX_ROOT/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+export WINEARCH=win64
+HX_WINE=/usr/lib/wine/wine64
+HX_WINESERVER=/usr/lib/wine/wineserver
+
+hx_wine_start() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  local fresh=0
+  [ -f "$WINEPREFIX/system.reg" ] || fresh=1
+  setsid $HX_WINESERVER -p </dev/null >/dev/null 2>&1
+  setsid $HX_WINE wineboot -i </dev/null >/dev/null 2>&1
+  if [ $fresh = 1 ]; then
+    # Right after a prefix's first boot two service managers may run; one
+    # restart of the server leaves a single, working one.
+    $HX_WINESERVER -k >/dev/null 2>&1 || true
+    $HX_WINESERVER -w >/dev/null 2>&1 || true
+    setsid $HX_WINESERVER -p </dev/null >/dev/null 2>&1
+    setsid $HX_WINE wineboot </dev/null >/dev/null 2>&1
+  fi
+}
+
+hx_wine_stop() {
+  $HX_WINESERVER -k >/dev/null 2>&1 || true
+  $HX_WINESERVER -w >/dev/null 2>&1 || true
+}
