@@ -10,5 +10,5 @@ hx_wine_start
 trap hx_wine_stop EXIT
 status=0
 ctest --test-dir "${HX_BUILD_ROOT:-$root/build}/i686" --output-on-failure || status=1
-ctest --test-dir "${HX_BUILD_ROOT:-$root/build}/x86_64" --output-on-failure -j2 || status=1
+ctest --test-dir "${HX_BUILD_ROOT:-$root/build}/x86_64" --output-on-failure || status=1
 exit $status
