@@ -1,0 +1,21 @@
+// File versions from the fixed version information of a file.
+#pragma once
+
+#include <windows.h>
+
+struct FileVersion {
+  DWORD high;  // most significant 32 bits (major, minor)
+  DWORD low;   // least significant 32 bits (build, revision)
+  bool IsZero() const { return high == 0 && low == 0; }
+};
+
+// (0, 0) when the file has no version information, it cannot be read, or the
+// fixed record lacks its signature.
+FileVersion ReadFileVersion(const char* path);
+
+// -1, 0 or 1: high parts first, then low parts, unsigned.
+inline int CompareFileVersions(const FileVersion& a, const FileVersion& b) {
+  if (a.high != b.high) return a.high < b.high ? -1 : 1;
+  if (a.low != b.low) return a.low < b.low ? -1 : 1;
+  return 0;
+}

@@ -1,0 +1,23 @@
+// Binds the install-support table to tvisu.dll. The library is bound lazily,
+// so nothing here loads it before the first call.
+#include "install_support.h"
+#include "tvisu.h"
+
+namespace {
+
+INT32 CopyWithTvisu(const char* source, const char* destination, INT32* status) {
+  return TVISU_CopyFileEx(source, destination, 0, status);
+}
+
+void RenameAfterRebootWithTvisu(const char* path) { TVISU_RenameAfterReboot(path, nullptr); }
+
+INT32 CreateRegistryEntryWithTvisu(const char* entry, INT32 type) {
+  return TVISU_CreateRegistryEntry(entry, type, 0);
+}
+
+const InstallSupportCalls kTvisuCalls = {CopyWithTvisu, RenameAfterRebootWithTvisu,
+                                         CreateRegistryEntryWithTvisu};
+
+}  // namespace
+
+const InstallSupportCalls& ProductInstallSupport() { return kTvisuCalls; }
