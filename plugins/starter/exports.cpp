@@ -1,5 +1,7 @@
 // The plug-in interface of tvhxstarter. No exception may leave these
-// functions, whatever happens inside.
+// functions: the host catches nothing around its calls. catch (...) holds C++
+// errors only; access violations are not caught (mingw has no structured
+// exceptions).
 #include <type_traits>
 
 #include "hxplugin.h"

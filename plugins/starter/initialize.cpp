@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "installation_root.h"
 #include "log.h"
 #include "settings.h"
 #include "starter.h"

@@ -1,7 +1,8 @@
+#include "installation_root.h"
+
 #include <cstring>
 
 #include "log.h"
-#include "settings.h"
 #include "shared/scoped_handle.h"
 #include "starter.h"
 
@@ -12,6 +13,11 @@ const char* const kProductKey = "SOFTWARE\\Quillmoor\\Tarnvale";
 const char* const kRootValue = "InstallationRootDirectory";
 
 }  // namespace
+
+char* InstallationRoot() {
+  static char root[kInstallationRootSize] = {};
+  return root;
+}
 
 int GetInstallationRootPath() {
   char* root = InstallationRoot();

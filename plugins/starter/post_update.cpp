@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "launch_line.h"
+#include "installation_root.h"
 #include "log.h"
 #include "seams.h"
 #include "settings.h"

@@ -10,8 +10,3 @@ StarterSettings& Settings() {
   static StarterSettings settings = DefaultSettings();
   return settings;
 }
-
-char* InstallationRoot() {
-  static char root[kInstallationRootSize] = {};
-  return root;
-}

@@ -1,6 +1,5 @@
-// The starter's settings from its section of the package description, and
-// the installation root they are relative to. They live as process-wide data
-// for as long as the DLL is loaded.
+// The starter's settings from its section of the package description. They
+// live as process-wide data for as long as the DLL is loaded.
 #pragma once
 
 #include <windows.h>
@@ -26,12 +25,3 @@ StarterSettings DefaultSettings();
 inline bool FlagFromProfileInt(int value) { return value == 1; }
 
 StarterSettings& Settings();
-
-// The value InstallationRootDirectory of the product's key, as read by
-// GetInstallationRootPath.
-const DWORD kInstallationRootSize = 260;
-char* InstallationRoot();
-
-// Reads InstallationRootDirectory into InstallationRoot(); 1 on success, 0 on
-// failure, logging each step.
-int GetInstallationRootPath();
