@@ -1,6 +1,7 @@
 // Splitting of registry path text, in both character widths.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,49 @@ TEST(RegistryPathText, NonAsciiLettersAreNotFolded) {
   HKEY key = nullptr;
   EXPECT_FALSE(hx::LookUpRootKey(L"HKEY_US\u0130RS", &key));
   EXPECT_FALSE(hx::LookUpRootKey(L"hkey_us\u0131rs", &key));
+}
+
+// Random short texts of the characters that matter, checked against the
+// rules stated plainly on std::string: catches terminators written in the
+// wrong place and reads past the end.
+TEST(RegistryPathText, RandomTextsFollowTheRules) {
+  const char alphabet[] = {'\\', '\\', '|', ' ', 'a', 'H'};
+  std::mt19937 random(20261211);
+  auto rtrim = [](std::string t) {
+    while (!t.empty() && t.back() == ' ') t.pop_back();
+    return t;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const int length = static_cast<int>(random() % 14);
+    for (int i = 0; i < length; ++i) text.push_back(alphabet[random() % sizeof(alphabet)]);
+    SCOPED_TRACE(text);
+
+    const size_t first = text.find('\\');
+    const size_t pair = first == std::string::npos ? first : text.find("\\\\", first);
+    std::vector<char> work(text.begin(), text.end());
+    work.push_back(0);
+    hx::RegistryPathParts<char> parts;
+    const unsigned result = hx::SplitRegistryPath(work.data(), &parts);
+    if (pair == std::string::npos) {
+      EXPECT_EQ(4u, result);
+      continue;
+    }
+    ASSERT_EQ(0u, result);
+    EXPECT_EQ(text.substr(0, first), parts.root_name);
+    EXPECT_EQ(pair == first ? std::string() : text.substr(first + 1, pair - first - 1),
+              parts.sub_key);
+    const std::string rest = text.substr(pair + 2);
+    const size_t bar = rest.find('|');
+    if (bar == std::string::npos) {
+      EXPECT_EQ(rtrim(rest), parts.value_name);
+      EXPECT_EQ(nullptr, parts.data);
+    } else {
+      EXPECT_EQ(rest.substr(0, bar), parts.value_name);
+      ASSERT_NE(nullptr, parts.data);
+      EXPECT_EQ(rtrim(rest.substr(bar + 1)), parts.data);
+    }
+  }
 }
 
 }  // namespace
