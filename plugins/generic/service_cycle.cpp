@@ -9,9 +9,9 @@ namespace hxgeneric {
 
 void StopListedServices(const char* ini, const char* section, int platform_kind,
                         StoppedServiceTable& table, WaitClock& clock) {
-  if (platform_kind != kPlatformNT) return;
   // A second call must not leave numbers of an earlier one behind.
   memset(&table, 0, sizeof table);
+  if (platform_kind != kPlatformNT) return;
   const unsigned stop_delay = ReadDelay(ini, section, "StopServiceDelay");
   int stopped = 0;
   for (int n = 1; n <= kMaxStopServices; ++n) {

@@ -115,7 +115,7 @@ TEST_F(ServiceCycle, ListEndsOnlyAtDefaultStringAndSkipsIdleOrEmptyEntries) {
   EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), idle.State());
   const std::vector<std::string> events = Events();
   ASSERT_EQ(7u, events.size());
-  EXPECT_EQ(a.name() + " start", events[4]);
+  EXPECT_EQ(a.name() + " start", events[5]);
   EXPECT_EQ(c.name() + " start", events[6]) << "started in the order they were stopped";
 }
 

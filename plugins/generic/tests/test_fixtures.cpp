@@ -34,7 +34,7 @@ ProductKey::ProductKey(const std::string& installation_directory) {
   }
   HKEY key = nullptr;
   const std::string path = std::string(kProductRoot) + "\\" + name_;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
                                            KEY_ALL_ACCESS, nullptr, &key, nullptr));
   RegSetValueExA(key, "InstallationDirectory", 0, REG_SZ,
                  reinterpret_cast<const BYTE*>(installation_directory.c_str()),

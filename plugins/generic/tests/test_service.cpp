@@ -42,15 +42,18 @@ TestService::~TestService() {
 void TestService::StopAndWait() {
   hx::ScopedServiceHandle service = OpenTestService(name_, SERVICE_ALL_ACCESS);
   if (!service) return;
-  // Services that ignore a stop for a while, or are still starting, need a
-  // few tries.
+  // A service that is still starting gets its stop once it runs. Only one
+  // stop is sent: under Wine a second stop to a service that is still busy
+  // with the first leaves it marked running after its process has gone.
+  bool stop_sent = false;
   const DWORD begin = GetTickCount();
   while (GetTickCount() - begin < 30000) {
     SERVICE_STATUS status = {};
     if (!QueryServiceStatus(service.Get(), &status)) return;
     if (status.dwCurrentState == SERVICE_STOPPED) return;
-    if (status.dwCurrentState == SERVICE_RUNNING || status.dwCurrentState == SERVICE_PAUSED) {
-      ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
+    if (!stop_sent && (status.dwCurrentState == SERVICE_RUNNING ||
+                       status.dwCurrentState == SERVICE_PAUSED)) {
+      stop_sent = ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) != 0;
     }
     Sleep(100);
   }
