@@ -93,6 +93,17 @@ class StarterDll : public ::testing::Test {
   std::string ini_ = dir / "HOTFIX.INI";
 };
 
+TEST_F(StarterDll, CarriesAnAdministratorManifest) {
+  HRSRC resource = FindResourceA(library_, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(nullptr, resource);
+  HGLOBAL loaded = LoadResource(library_, resource);
+  ASSERT_NE(nullptr, loaded);
+  std::string manifest(static_cast<const char*>(LockResource(loaded)),
+                       SizeofResource(library_, resource));
+  EXPECT_TRUE(Contains(manifest, "level=\"requireAdministrator\""));
+  EXPECT_TRUE(Contains(manifest, "uiAccess=\"false\""));
+}
+
 TEST_F(StarterDll, StartsInTheInstallersDirectoryWithQuotedPathAndArgumentsAsGiven) {
   const struct {
     const char* arguments;
