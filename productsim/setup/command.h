@@ -73,6 +73,7 @@ const CommandFamily& ProductCommands();
 const CommandFamily& PolicyCommands();
 const CommandFamily& IdentityCommands();
 const CommandFamily& FaultCommands();
+const CommandFamily& AgentCommands();
 
 // All families known to main.cpp, for the install hooks.
 const std::vector<const CommandFamily*>& AllFamilies();

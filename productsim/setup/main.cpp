@@ -16,6 +16,7 @@ const std::vector<const CommandFamily*>& AllFamilies() {
       &PolicyCommands(),
       &IdentityCommands(),
       &FaultCommands(),
+      &AgentCommands(),
   };
   return families;
 }

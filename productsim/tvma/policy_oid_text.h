@@ -6,7 +6,8 @@
 
 namespace tvsim {
 
-// False when the policy library is not loaded or does not know the handle.
+// False when the policy library is not loaded or the handle carries no
+// usable OID.
 bool PolicyHandleOidText(const void* handle, std::string* oid);
 
 }  // namespace tvsim
