@@ -34,7 +34,7 @@ TEST(IsServiceActive, OnlyStartingRunningOrContinuingServicesAreActive) {
   TestService stopped("stopped");
   TestService running("running");
   TestService paused("paused");
-  TestService starting("starting", "--start-delay 4000");
+  TestService starting("starting", "--start-delay 5000");
   ASSERT_TRUE(stopped.installed() && running.installed() && paused.installed() &&
               starting.installed());
   ASSERT_TRUE(running.Start());
@@ -57,7 +57,7 @@ TEST(ServiceStop, RunningServiceIsStoppedAndTheCourseLogged) {
   RedirectedTemp temp;
   TestService svc("stop");
   ASSERT_TRUE(svc.installed() && svc.Start());
-  TestClock clock(10);  // each 1000 ms pass lets 100 ms of real time go by
+  TestClock clock(4);  // each 1000 ms pass lets 250 ms of real time go by
 
   EXPECT_EQ(0, ControlServiceByName(svc.name().c_str(), false, 0, clock));
   EXPECT_TRUE(svc.WaitForState(SERVICE_STOPPED, 3000));

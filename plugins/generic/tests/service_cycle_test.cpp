@@ -98,7 +98,7 @@ TEST_F(ServiceCycle, ListEndsOnlyAtDefaultStringAndSkipsIdleOrEmptyEntries) {
   List(6, d.name());
   Set("StartServiceDelay", "700");
   Set("PostStartServiceDelay", "900");
-  TestClock clock(10);
+  TestClock clock(4);
 
   StoppedServiceTable table = Stop(clock);
   EXPECT_EQ(Recorded({1, 4}), Numbers(table));
@@ -124,7 +124,7 @@ TEST_F(ServiceCycle, AGapInTheNumbersEndsTheList) {
   TestService& third = AddRunning("third");
   List(1, first.name());
   List(3, third.name());
-  TestClock clock(10);
+  TestClock clock(4);
   EXPECT_EQ(Recorded({1}), Numbers(Stop(clock)));
   EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), third.State());
 }
@@ -151,7 +151,7 @@ TEST_F(ServiceCycle, FailedStartsAskForARebootAndTheRestStillStart) {
   List(2, refused.name());
   List(3, late.name());
   List(4, d.name());
-  TestClock clock(10);
+  TestClock clock(4);
   StoppedServiceTable table = Stop(clock);
   ASSERT_EQ(Recorded({1, 2, 3, 4}), Numbers(table));
 
@@ -187,7 +187,7 @@ TEST_F(ServiceCycle, OnlyTheNtPlatformHandlesServices) {
   }
   StoppedServiceTable table = {};
   table.slots[0] = 1;
-  TestClock clock(10);
+  TestClock clock(4);
   ASSERT_EQ(Recorded({1}), Numbers(Stop(clock)));
   EXPECT_EQ(0, Start(table, clock, hxgeneric::kPlatformWin9x));
   EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), svc.State());
@@ -207,7 +207,7 @@ TEST_F(ServiceCycle, EachStopPhaseRefillsTheTableFromTheStart) {
   TestService& b = AddRunning("b");
   List(1, a.name());
   List(2, b.name());
-  TestClock clock(10);
+  TestClock clock(4);
   StoppedServiceTable table = {};
   hxgeneric::StopListedServices(ini_.path().c_str(), kSection, hxgeneric::kPlatformNT, table,
                                 clock);
