@@ -1,9 +1,11 @@
 // The agent service stand-in ("tvma"): generates a pending host identity,
 // then runs the message broker with the policy and poll modules until the
-// service is stopped.
+// service is stopped. Command line (the service's binary path):
+//   tvmasvc.exe [--store-dir DIR]   the policy store folder (else the default)
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <memory>
 
 #include "identity.h"
@@ -12,7 +14,10 @@
 #include "productsim/agent/service_host.h"
 #include "productsim/tvma/broker_names.h"
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (wcscmp(argv[i], L"--store-dir") == 0) SetEnvironmentVariableW(L"TVSIM_STORE_DIR", argv[++i]);
+  }
   tvsim::AgentSwitches switches;
   tvsim::PolicyModule policy(&switches);
   tvsim::PollModule poll(&switches);

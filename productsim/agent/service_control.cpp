@@ -31,11 +31,23 @@ DWORD WaitForState(SC_HANDLE service, DWORD state, DWORD timeout_ms) {
 
 }  // namespace
 
-DWORD InstallService(const wchar_t* name, const wchar_t* display, const std::wstring& binary) {
+std::wstring AgentStoreArguments() {
+  wchar_t dir[MAX_PATH];
+  DWORD n = GetEnvironmentVariableW(L"TVSIM_STORE_DIR", dir, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return std::wstring();
+  std::wstring folder(dir, n);
+  // A trailing backslash would escape the closing quote.
+  if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return L"--store-dir \"" + folder + L"\"";
+}
+
+DWORD InstallService(const wchar_t* name, const wchar_t* display, const std::wstring& binary,
+                     const std::wstring& arguments) {
   hx::ScopedServiceHandle scm = OpenManager(SC_MANAGER_ALL_ACCESS);
   if (!scm) return GetLastError();
   // Quoted: the path may hold spaces.
   std::wstring command = L"\"" + binary + L"\"";
+  if (!arguments.empty()) command += L" " + arguments;
   hx::ScopedServiceHandle service(CreateServiceW(
       scm.Get(), name, display, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr,

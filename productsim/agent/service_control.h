@@ -16,8 +16,12 @@ constexpr char kAgentExe[] = "tvmasvc.exe";
 constexpr char kHandlerExe[] = "tvwhstarter.exe";
 
 // Creates the service (demand start, own process) or points an existing one
-// at binary. 0 or the system error.
-DWORD InstallService(const wchar_t* name, const wchar_t* display, const std::wstring& binary);
+// at binary; arguments follow the quoted binary path. 0 or the system error.
+DWORD InstallService(const wchar_t* name, const wchar_t* display, const std::wstring& binary,
+                     const std::wstring& arguments = std::wstring());
+// Arguments that make the agent use the policy store of this process: the
+// folder named by TVSIM_STORE_DIR, when set.
+std::wstring AgentStoreArguments();
 // Stops (waiting up to timeout_ms) and deletes; a missing service is fine.
 DWORD RemoveService(const wchar_t* name, DWORD timeout_ms);
 // Starts and waits until running; an already running service is fine.

@@ -3,7 +3,8 @@
 //   services install|remove|start|stop|status
 //       register (and start) / stop and delete / start / stop / show the
 //       services "tvma" (tvmasvc.exe) and "Tarnvale Wardlen Handler Starter"
-//       (tvwhstarter.exe), both run from this tool's folder. install also
+//       (tvwhstarter.exe), both run from this tool's folder; the agent uses
+//       the policy store of the tool (TVSIM_STORE_DIR when set). install also
 //       runs at the end of the product's install when tvmasvc.exe lies
 //       beside the tool; uninstall removes them first.
 //   agent <subcommand> ...
@@ -59,7 +60,11 @@ int InstallServices(const std::string& folder, bool start) {
       Fail("services: %s is missing", exe.c_str());
       return kExitFailed;
     }
-    DWORD r = tvsim::InstallService(s.name, s.display, std::wstring(exe.begin(), exe.end()));
+    // The agent serves the policy store that this tool uses.
+    std::wstring arguments =
+        s.name == tvsim::kAgentServiceName ? tvsim::AgentStoreArguments() : std::wstring();
+    DWORD r = tvsim::InstallService(s.name, s.display, std::wstring(exe.begin(), exe.end()),
+                                    arguments);
     if (r != 0) {
       Fail("services: cannot register %s (error %lu)", Narrow(s.name).c_str(), r);
       return kExitFailed;
