@@ -55,7 +55,7 @@ bool ServicePackInRange(const char* rest, unsigned servicePack) {
   packed[n] = '\0';
   const char* dash = strchr(packed, '-');
   if (!dash) return false;
-  unsigned long low = strtoul(packed, nullptr, 10);
+  unsigned long low = dash == packed ? 0 : strtoul(packed, nullptr, 10);
   bool bounded = dash[1] != '\0';
   unsigned long high = bounded ? strtoul(dash + 1, nullptr, 10) : 0;
   if (servicePack < low) return false;

@@ -32,9 +32,10 @@ void Log(const ProductCheckInput& input, const char* format, ...) {
 bool ReadRegistryText(HKEY key, const char* name, char* out, size_t size) {
   out[0] = '\0';
   DWORD bytes = static_cast<DWORD>(size);
-  if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &bytes) !=
-      ERROR_SUCCESS) {
+  LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &bytes);
+  if (rc != ERROR_SUCCESS) {
     out[0] = '\0';
+    SetLastError(static_cast<DWORD>(rc));
     return false;
   }
   if (bytes == 0) return true;
