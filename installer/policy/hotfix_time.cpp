@@ -1,5 +1,6 @@
 #include "hotfix_time.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,9 +13,14 @@ namespace {
 int NextPart(const char*& cursor, bool* present) {
   while (*cursor == '-') ++cursor;
   *present = *cursor != '\0';
-  int value = static_cast<int>(strtol(cursor, nullptr, 10));
+  // Held to the int range (as a 32-bit long already is) and above
+  // INT_MIN + 1900, so that "year - 1900" and "month - 1" cannot overflow
+  // where long is 64 bits.
+  long value = strtol(cursor, nullptr, 10);
+  if (value > INT_MAX) value = INT_MAX;
+  if (value < INT_MIN + 1900) value = INT_MIN + 1900;
   while (*cursor != '\0' && *cursor != '-') ++cursor;
-  return value;
+  return static_cast<int>(value);
 }
 
 }  // namespace
