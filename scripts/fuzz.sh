@@ -7,7 +7,9 @@
 # Each run starts from a copy of fuzz/corpus/<target> (the seeds stay as
 # they are); new inputs go to build/fuzz/work/<target>/corpus, findings to
 # build/fuzz/work/<target>/ and the output to build/fuzz/work/<target>/log.
-# Exits non-zero when any target finds a fault or fails to run.
+# HX_FUZZ_WORK moves that work folder; HX_FUZZ_NO_BUILD=1 runs the targets
+# already built (for runs side by side). Exits non-zero when any target finds
+# a fault or fails to run.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${HX_BUILD_ROOT:-$root/build}/fuzz"
@@ -15,8 +17,10 @@ seconds=${1:-60}
 [ $# -gt 0 ] && shift
 case "$seconds" in ''|*[!0-9]*) echo "usage: $0 [SECONDS] [TARGET...]" >&2; exit 2 ;; esac
 
-CXX=${HX_FUZZ_CXX:-clang++-14} cmake -S "$root/fuzz" -B "$build" -DCMAKE_BUILD_TYPE= >/dev/null
-cmake --build "$build" -j "${HX_FUZZ_JOBS:-2}" >/dev/null
+if [ "${HX_FUZZ_NO_BUILD:-0}" != 1 ]; then
+  CXX=${HX_FUZZ_CXX:-clang++-14} cmake -S "$root/fuzz" -B "$build" -DCMAKE_BUILD_TYPE= >/dev/null
+  cmake --build "$build" -j "${HX_FUZZ_JOBS:-2}" >/dev/null
+fi
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
@@ -30,7 +34,7 @@ for t in "${targets[@]}"; do
     status=1
     continue
   fi
-  work="$build/work/$t"
+  work="${HX_FUZZ_WORK:-$build/work}/$t"
   mkdir -p "$work/corpus"
   cp -n "$root/fuzz/corpus/$t"/* "$work/corpus/" 2>/dev/null || true
   if (cd "$work" && "$build/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
