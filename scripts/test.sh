@@ -11,4 +11,6 @@ trap hx_wine_stop EXIT
 status=0
 ctest --test-dir "${HX_BUILD_ROOT:-$root/build}/i686" --output-on-failure || status=1
 ctest --test-dir "${HX_BUILD_ROOT:-$root/build}/x86_64" --output-on-failure || status=1
+# A short run of every parser fuzz target (native clang build).
+"$root/scripts/fuzz.sh" 12 || status=1
 exit $status
