@@ -25,6 +25,11 @@ const char kSection[] = "GenericPlugin";
 class GenericDll : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Every HX_PostUpdate appends to (and creates) the language log in the
+    // Windows directory; it is put back as it was after each test.
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    language_log_.reset(new hxgtest::FileTail(std::string(windows) + "\\tvhxgeneric.log"));
     // A fresh load per test: the stopped-service table starts empty.
     dll_.Reset(LoadLibraryA((hxtest::BinDir() + "hxgeneric.dll").c_str()));
     ASSERT_TRUE(dll_.IsValid());
@@ -52,6 +57,7 @@ class GenericDll : public ::testing::Test {
   HX_PostUpdateFn post_ = nullptr;
   HX_GetLastErrorFn error_ = nullptr;
   PackageIni ini_;
+  std::unique_ptr<hxgtest::FileTail> language_log_;
 };
 
 TEST_F(GenericDll, InitializeTellsTheProductDirectoryFromTheProductKey) {
@@ -120,9 +126,6 @@ TEST_F(GenericDll, ServicesStoppedBeforeAFailedUpdateRunAgainAndLanguageFilesAre
   EXPECT_EQ("Service \"" + running.name() + "\" stop operation completed, result=0",
             hxgtest::AfterStamp(stop_log[stop_log.size() - 2]));
 
-  char windows[MAX_PATH];
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  hxgtest::FileTail language_log(std::string(windows) + "\\tvhxgeneric.log");
   int reboot = 0;
   EXPECT_EQ(1, PostUpdate(&reboot, 1));  // another plug-in vetoed the update
   EXPECT_EQ(0, reboot);
@@ -131,7 +134,7 @@ TEST_F(GenericDll, ServicesStoppedBeforeAFailedUpdateRunAgainAndLanguageFilesAre
   std::string text;
   EXPECT_TRUE(hxtest::ReadTextFile(product / "ui.dll", &text));
   EXPECT_EQ("italiano", text);
-  std::vector<std::string> added = language_log.Added();
+  std::vector<std::string> added = language_log_->Added();
   ASSERT_EQ(3u, added.size());
   EXPECT_EQ("Copying language file #1: ui.dll", added[1]);
   EXPECT_EQ("File copy " + dir + "\\ui.dll.ITA=>" + dir + "\\ui.dll: success=1, errorcode=0",
