@@ -12,18 +12,12 @@ HX_WINESERVER=/usr/lib/wine/wineserver
 
 hx_wine_start() {
   mkdir -p "$(dirname "$WINEPREFIX")"
-  local fresh=0
-  [ -f "$WINEPREFIX/system.reg" ] || fresh=1
   setsid $HX_WINESERVER -p </dev/null >/dev/null 2>&1
-  setsid $HX_WINE wineboot -i </dev/null >/dev/null 2>&1
-  if [ $fresh = 1 ]; then
-    # Right after a prefix's first boot two service managers may run; one
-    # restart of the server leaves a single, working one.
-    $HX_WINESERVER -k >/dev/null 2>&1 || true
-    $HX_WINESERVER -w >/dev/null 2>&1 || true
-    setsid $HX_WINESERVER -p </dev/null >/dev/null 2>&1
-    setsid $HX_WINE wineboot </dev/null >/dev/null 2>&1
-  fi
+  # Plain wineboot, in the foreground: it creates or updates the prefix and
+  # starts one service manager. "wineboot -i" on a running server starts a
+  # second one, and then services created through one cannot be started or
+  # deleted through the other.
+  setsid $HX_WINE wineboot </dev/null >/dev/null 2>&1
 }
 
 hx_wine_stop() {
