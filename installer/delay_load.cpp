@@ -24,6 +24,8 @@ namespace {
 const size_t kMaxLibraryPath = 521;
 // Value names are cut to this length.
 const size_t kMaxValueName = 260;
+// The last-error value that goes with a library that could not be loaded.
+const DWORD kLibraryNotFoundError = 1285;
 
 // The failure a guarded call is told about, kept per thread.
 struct GuardState {
@@ -203,7 +205,7 @@ extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr descriptor, FARPROC
   HMODULE module = *moduleCell;
   if (!module) {
     module = LoadProductLibrary(dll, reinterpret_cast<HMODULE>(&__ImageBase));
-    if (!module) return Fail(HX_DELAYLOAD_MODULE_NOT_FOUND, ERROR_MOD_NOT_FOUND, &info);
+    if (!module) return Fail(HX_DELAYLOAD_MODULE_NOT_FOUND, kLibraryNotFoundError, &info);
     HMODULE previous = reinterpret_cast<HMODULE>(InterlockedExchangePointer(
         reinterpret_cast<PVOID volatile*>(moduleCell), module));
     // A racing thread loaded it first: give back the extra reference.
