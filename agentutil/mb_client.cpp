@@ -201,18 +201,8 @@ ResultCode CMBClient::WaitForPumpThreads() {
     return TVMA_E_CONNECTION_NOT_ESTABLISHED;
   }
   ReapPumpThreads();
-  // Own copies of the handles: a pump thread may reap the set meanwhile.
   std::vector<hx::ScopedKernelHandle> waiting;
-  {
-    ClientLockGuard guard(lock_);
-    for (size_t i = 0; i < pump_threads_.size(); ++i) {
-      HANDLE copy = NULL;
-      if (DuplicateHandle(GetCurrentProcess(), pump_threads_[i].Get(), GetCurrentProcess(), &copy,
-                          SYNCHRONIZE, FALSE, 0)) {
-        waiting.push_back(hx::ScopedKernelHandle(copy));
-      }
-    }
-  }
+  CopyPumpThreadHandles(&waiting);
   for (size_t i = 0; i < waiting.size(); ++i) {
     WaitForSingleObject(waiting[i].Get(), INFINITE);
   }
@@ -235,13 +225,21 @@ void CMBClient::ReapPumpThreads() {
 }
 
 void CMBClient::JoinPumpThreads(DWORD timeout_ms) {
-  std::vector<HANDLE> handles;
-  {
-    ClientLockGuard guard(lock_);
-    for (size_t i = 0; i < pump_threads_.size(); ++i) handles.push_back(pump_threads_[i].Get());
+  std::vector<hx::ScopedKernelHandle> waiting;
+  CopyPumpThreadHandles(&waiting);
+  for (size_t i = 0; i < waiting.size(); ++i) WaitForSingleObject(waiting[i].Get(), timeout_ms);
+}
+
+void CMBClient::CopyPumpThreadHandles(std::vector<hx::ScopedKernelHandle>* copies) {
+  // Own copies, since a pump thread may reap (close) the originals meanwhile.
+  ClientLockGuard guard(lock_);
+  for (size_t i = 0; i < pump_threads_.size(); ++i) {
+    HANDLE copy = NULL;
+    if (DuplicateHandle(GetCurrentProcess(), pump_threads_[i].Get(), GetCurrentProcess(), &copy,
+                        SYNCHRONIZE, FALSE, 0)) {
+      copies->push_back(hx::ScopedKernelHandle(copy));
+    }
   }
-  // Called from the destructor only, when no pump thread can reap any more.
-  for (size_t i = 0; i < handles.size(); ++i) WaitForSingleObject(handles[i], timeout_ms);
 }
 
 ResultCode CMBClient::SendToModule(const char* recipient_oid, UINT32 message_id,

@@ -86,6 +86,7 @@ class CMBClient {
   TVMA_MODULE module();
   // Only for the destructor when a stop request left threads behind.
   void JoinPumpThreads(DWORD timeout_ms);
+  void CopyPumpThreadHandles(std::vector<hx::ScopedKernelHandle>* copies);
 
   TvmaApi& api_;
   Clock& clock_;
