@@ -93,6 +93,7 @@ bool HotfixInstaller::ResolveVersionDirectories() {
 }
 
 void HotfixInstaller::WriteProductLanguage() {
+  if (packagePath[0] == '\0') return;  // never a file of the Windows directory
   WritePrivateProfileStringA(HX_HOST_SECTION, HX_PRODUCT_LANGUAGE_KEY, productLanguage,
                              packagePath);
 }

@@ -139,8 +139,34 @@ TEST_F(HxupdProductRun, CompleteInstallation) {
   pkg_.AddFile("Common\\main\\common.txt", "common");
   pkg_.AddFile("64\\main\\bin\\platform.txt", "platform");
   pkg_.AddFile("32\\main\\wrong.txt", "32-bit");
-  WritePackage("PlugIn_1=main\n", Plugin("main"));
+  // The messaging libraries of the product's common directory are moved away.
+  std::string common = root_ / "Common\\";
+  for (const char* library : {"TVMA32.DLL", "TVMA_64.DLL"})
+    if (!hxtest::FileExists(common + library)) hxtest::WriteTextFile(common + library, "old");
+  WritePackage("PlugIn_1=main\n",
+               Plugin("main") + "[CustomPolicySettings]\nSetValue0=1.3.6.1.4.1.5839.11.1.2,DEU\n");
+  WritePrivateProfileStringA("General", "TVMAUpdate", "1", pkg_.IniPath().c_str());
   EXPECT_EQ(0, RunInstaller());
+  EXPECT_TRUE(hxtest::FileExists(common + "TVMA32.DLL.ToDelete.1"));
+  EXPECT_TRUE(hxtest::FileExists(common + "TVMA_64.DLL.ToDelete.1"));
+  EXPECT_NE(std::string::npos, Log().find("TVMA libraries have to be renamed\n"
+                                          "renameTVMALibraries() SUCCEEDED\n"));
+  // The product language is handed to the plug-ins through the package.
+  char language[8] = "";
+  GetPrivateProfileStringA("TVHXUPD", "ProductLanguage", "", language, sizeof(language),
+                           pkg_.IniPath().c_str());
+  EXPECT_STREQ("ENU", language);
+  // The hotfix is recorded, and the custom setting applied after it.
+  std::string table;
+  hxtest::RunProcessCapture("\"" + hxtest::BinDir() + "tvsim_setup.exe\" get "
+                            "1.3.6.1.4.1.5839.11.2.9.10", &table);
+  EXPECT_NE(std::string::npos, table.find("HF-RUN-1")) << table;
+  std::string language2;
+  hxtest::RunProcessCapture("\"" + hxtest::BinDir() + "tvsim_setup.exe\" get "
+                            "1.3.6.1.4.1.5839.11.1.2", &language2);
+  EXPECT_NE(std::string::npos, language2.find("DEU")) << language2;
+  EXPECT_NE(std::string::npos,
+            Log().find("Setting custom policy setting 1.3.6.1.4.1.5839.11.1.2=\"DEU\" (result: 0)\n"));
   EXPECT_EQ("common", coretest::ReadFile(Dest("common.txt")));
   EXPECT_EQ("platform", coretest::ReadFile(Dest("bin\\platform.txt")));
   EXPECT_FALSE(hxtest::FileExists(Dest("wrong.txt")));
@@ -152,6 +178,29 @@ TEST_F(HxupdProductRun, CompleteInstallation) {
   EXPECT_EQ(0u, value);
   EXPECT_EQ("Success", ReadSetupText("DESCRIPTION_RESULT_SETUP"));
   ExpectLogEnding(Log(), 0);
+}
+
+// A package that cannot be brought to the update is not a success.
+TEST_F(HxupdProductRun, PluginsThatCannotStartGiveFive) {
+  struct Case {
+    const char* name;
+    std::string extra;
+    int exitCode;
+  };
+  const Case cases[] = {
+      {"first DLL missing", "[a]\nFiles=a\nPlugIn=missing.dll\n", 5},
+      {"initialisation fails", "TestInit=0\n", 5},
+      {"initialisation failure excused", "TestInit=0\nIgnoreInitFailure=1\n", 0},
+  };
+  for (const Case& c : cases) {
+    std::string sections = c.extra[0] == '[' ? c.extra + Plugin("b") : Plugin("a", c.extra) + Plugin("b");
+    hxtest::WriteTextFile(pkg_ / "trace.txt", "");
+    WritePackage("PlugIn_1=a\nPlugIn_2=b\n", sections);
+    EXPECT_EQ(c.exitCode, RunInstaller()) << c.name;
+    std::string trace = Trace();
+    EXPECT_NE(std::string::npos, trace.find("init b 0\n")) << c.name;
+    EXPECT_EQ(c.exitCode == 0, trace.find("pre b\n") != std::string::npos) << c.name;
+  }
 }
 
 TEST_F(HxupdProductRun, VetoedUpdateCopiesNothing) {
