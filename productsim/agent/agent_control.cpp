@@ -38,13 +38,23 @@ uint32_t RunControlCommand(Broker* broker, AgentSwitches* switches, const std::s
   } else if (command == "reply-delay") {
     if (!ParseNumber(argument, &number)) return TVMA_E_INVALID_PARAMETER;
     switches->reply_delay_ms = number;
-  } else if (command == "drop-replies" || command == "short-get-reply" ||
-             command == "long-set-reply") {
+  } else if (command == "drop-replies") {
     if (!ParseSwitch(argument, &on)) return TVMA_E_INVALID_PARAMETER;
-    std::atomic<bool>& target = command == "drop-replies"      ? switches->drop_replies
-                                : command == "short-get-reply" ? switches->short_get_reply
-                                                               : switches->long_set_reply;
-    target = on;
+    switches->drop_replies = on;
+  } else if (command == "short-get-reply" || command == "long-set-reply") {
+    if (!ParseSwitch(argument, &on)) return TVMA_E_INVALID_PARAMETER;
+    if (command == "short-get-reply") {
+      switches->get_reply_bytes = on ? 3 : -1;
+    } else {
+      switches->set_reply_bytes = on ? 8 : -1;
+    }
+  } else if (command == "get-reply-bytes" || command == "set-reply-bytes") {
+    int32_t size = -1;
+    if (argument != "off") {
+      if (!ParseNumber(argument, &number) || number > 0xFFFF) return TVMA_E_INVALID_PARAMETER;
+      size = static_cast<int32_t>(number);
+    }
+    (command == "get-reply-bytes" ? switches->get_reply_bytes : switches->set_reply_bytes) = size;
   } else if (command == "poll-count") {
     *text = std::to_string(switches->poll_count.load());
   } else if (command == "modules") {

@@ -8,6 +8,8 @@
 //   drop-replies on|off                 never answer sends
 //   short-get-reply on|off              policy get answered with 3 bytes
 //   long-set-reply on|off               policy set answered with 8 bytes
+//   get-reply-bytes <n>|off             policy get replies cut or zero-padded
+//   set-reply-bytes <n>|off             to n bytes (set likewise)
 //   poll-count                          text: polls taken so far
 //   modules                             text: registered OIDs, one a line
 //   reset                               all switches off, poll count 0

@@ -28,7 +28,8 @@ uint32_t PolicyModule::Handle(uint32_t message_id, const std::vector<uint8_t>& d
       std::string package = PackPackage(PackageKind::kGetReply, oid, value);
       reply->insert(reply->end(), package.begin(), package.end());
     }
-    if (switches_->short_get_reply) reply->resize(3);
+    int32_t size = switches_->get_reply_bytes;
+    if (size >= 0) reply->resize(static_cast<size_t>(size), 0);
     return TVMA_SUCCESS;
   }
   if (message_id == kPolicySetMessage) {
@@ -38,7 +39,8 @@ uint32_t PolicyModule::Handle(uint32_t message_id, const std::vector<uint8_t>& d
         UnpackPackage(PackageKind::kSetRequest, data.data(), data.size(), &oid, &value);
     if (status == kOk) status = ServeSet(oid, value);
     PutStatus(status, reply);
-    if (switches_->long_set_reply) reply->resize(8, 0);
+    int32_t size = switches_->set_reply_bytes;
+    if (size >= 0) reply->resize(static_cast<size_t>(size), 0);
     return TVMA_SUCCESS;
   }
   return TVMA_E_UNHANDLED_MESSAGE;

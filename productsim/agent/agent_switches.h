@@ -14,9 +14,10 @@ struct AgentSwitches {
   std::atomic<uint32_t> reply_delay_ms{0};
   // Sends are never answered; the sender runs into its time-out.
   std::atomic<bool> drop_replies{false};
-  // The policy module answers a get with 3 bytes and a set with 8 bytes.
-  std::atomic<bool> short_get_reply{false};
-  std::atomic<bool> long_set_reply{false};
+  // Non-negative: the policy module's get or set replies are cut or padded
+  // with zero bytes to this size (3 and 8 make the malformed replies).
+  std::atomic<int32_t> get_reply_bytes{-1};
+  std::atomic<int32_t> set_reply_bytes{-1};
   // Polls taken by the poll module since start (or the last reset).
   std::atomic<uint32_t> poll_count{0};
 
@@ -24,8 +25,8 @@ struct AgentSwitches {
     refuse_registrations = 0;
     reply_delay_ms = 0;
     drop_replies = false;
-    short_get_reply = false;
-    long_set_reply = false;
+    get_reply_bytes = -1;
+    set_reply_bytes = -1;
     poll_count = 0;
   }
 };

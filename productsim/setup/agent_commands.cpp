@@ -209,7 +209,8 @@ const Command kCommands[] = {
     {"agent",
      "query-value OID | set-value OID N|hex:BYTES | stop-module OID | no-action OID | "
      "send OID ID [HEX] [--timeout MS] | refuse-registrations on|off|CODE | reply-delay MS | "
-     "drop-replies on|off | short-get-reply on|off | long-set-reply on|off | poll-count | "
+     "drop-replies on|off | short-get-reply on|off | long-set-reply on|off | "
+     "get-reply-bytes N|off | set-reply-bytes N|off | poll-count | "
      "modules | reset",
      "messages to a registered module through the running agent (result=0x... reply=HEX), and "
      "the agent's test switches",

@@ -10,7 +10,11 @@ DWORD Remaining(DWORD start_tick, DWORD timeout_ms) {
   return elapsed >= timeout_ms ? 0 : timeout_ms - elapsed;
 }
 
-PipeChannel::PipeChannel(HANDLE pipe, bool server_end) : pipe_(pipe), server_end_(server_end) {}
+PipeChannel::PipeChannel(HANDLE pipe, bool server_end)
+    : pipe_(pipe),
+      read_event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      write_event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      server_end_(server_end) {}
 
 PipeChannel::~PipeChannel() {
   if (server_end_ && pipe_) DisconnectNamedPipe(pipe_.Get());
@@ -36,7 +40,7 @@ IoStatus PipeChannel::Connect(const std::wstring& name, DWORD timeout_ms,
 
 IoStatus PipeChannel::Transfer(bool write, uint8_t* data, DWORD size, DWORD start_tick,
                                DWORD timeout_ms, HANDLE stop_event, bool* moved) {
-  hx::ScopedKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const hx::ScopedKernelHandle& event = write ? write_event_ : read_event_;
   if (!event) return IoStatus::kBroken;
   DWORD done_total = 0;
   while (done_total < size) {

@@ -46,6 +46,9 @@ class PipeChannel {
                     HANDLE stop_event, bool* moved);
 
   hx::ScopedKernelHandle pipe_;
+  // Completion events, one for the reader and one for the writers.
+  hx::ScopedKernelHandle read_event_;
+  hx::ScopedKernelHandle write_event_;
   bool server_end_;
   std::atomic<bool> broken_{false};
   std::mutex write_lock_;

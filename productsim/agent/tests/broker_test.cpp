@@ -204,6 +204,12 @@ TEST_F(BrokerTest, PolicyModuleServesGetAndSetFromTheStore) {
                  &reply),
             TVMA_SUCCESS);
   EXPECT_EQ(reply.size(), 8u);
+  // A status-only get reply for an OID the store holds.
+  ASSERT_EQ(tvsim::SendAgentControl("get-reply-bytes", "4", &text), TVMA_SUCCESS);
+  ASSERT_EQ(Send(module, tvsim::kPolicyModuleOid, tvsim::kPolicyGetMessage, ToBytes(packed_oid),
+                 &reply),
+            TVMA_SUCCESS);
+  EXPECT_EQ(reply, (Bytes{0, 0, 0, 0}));
   EXPECT_EQ(Tvma().UnregisterModule(module), TVMA_SUCCESS);
   tvsim::RemoveStore();
 }
