@@ -170,7 +170,9 @@ TEST_F(UtilityE2E, PollWhileTheOidIsTakenStopsAfterOneAttempt) {
   ToolRun run = Util("POLL");
   EXPECT_EQ("Execution error - TVMA API returns: ALREADY_REGISTERED\n", run.output);
   EXPECT_EQ(1u, run.exit_code);
-  EXPECT_LT(run.elapsed_ms, 5000u);  // no second attempt 500 ms later... and no 20 of them
+  // Twenty attempts would take at least 9.5 s; the exact count is checked in
+  // process.
+  EXPECT_LT(run.elapsed_ms, 9000u);
   EXPECT_EQ("0", AgentControl("poll-count").substr(0, 1));
 }
 
@@ -250,7 +252,7 @@ TEST_F(UtilityE2E, WithTheAgentStopped) {
   EXPECT_EQ("Execution error - TVMA API returns: SERVER_NOT_RESPONDING\n", poll.output);
   EXPECT_EQ(1u, poll.exit_code);
   EXPECT_GE(poll.elapsed_ms, 9000u);
-  EXPECT_LT(poll.elapsed_ms, 20000u);
+  EXPECT_LT(poll.elapsed_ms, 40000u);  // bounded, with room for a slow Wine start
 }
 
 }  // namespace
