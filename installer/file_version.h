@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 struct FileVersion {
   DWORD high;  // most significant 32 bits (major, minor)
   DWORD low;   // least significant 32 bits (build, revision)
@@ -12,6 +14,10 @@ struct FileVersion {
 // (0, 0) when the file has no version information, it cannot be read, or the
 // fixed record lacks its signature.
 FileVersion ReadFileVersion(const char* path);
+
+// Reads the fixed record of a VS_VERSIONINFO resource; false (version 0)
+// when it is too short or lacks the signature.
+bool ParseVersionResource(const void* data, size_t size, FileVersion* version);
 
 // -1, 0 or 1: high parts first, then low parts, unsigned.
 inline int CompareFileVersions(const FileVersion& a, const FileVersion& b) {

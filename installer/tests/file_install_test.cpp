@@ -1,5 +1,6 @@
 // File installation: the per-plug-in copy of a package subdirectory, the
 // installer's answer to each copy event, and moving the messaging libraries.
+#include <cstring>
 #include <string>
 
 #include "file_version.h"
@@ -57,6 +58,30 @@ TEST(FileVersion, ReadsTheFixedVersionOrZero) {
   EXPECT_LT(CompareFileVersions(kV1234, kV1240), 0);
   EXPECT_EQ(0, CompareFileVersions(kV1234, kV1234));
   EXPECT_GT(CompareFileVersions({0x80000000u, 0}, {0x7FFFFFFFu, 0xFFFFFFFFu}), 0);
+}
+
+TEST(FileVersion, ParsesOnlyCompleteSignedRecords) {
+  BYTE resource[40 + sizeof(VS_FIXEDFILEINFO)] = {};
+  WORD valueLength = sizeof(VS_FIXEDFILEINFO);
+  memcpy(resource + 2, &valueLength, sizeof(valueLength));
+  VS_FIXEDFILEINFO fixed = {};
+  fixed.dwSignature = 0xFEEF04BD;
+  fixed.dwFileVersionMS = 0x00050006;
+  fixed.dwFileVersionLS = 0x00070008;
+  memcpy(resource + 40, &fixed, sizeof(fixed));
+  FileVersion version;
+  EXPECT_TRUE(ParseVersionResource(resource, sizeof(resource), &version));
+  EXPECT_EQ(0x00050006u, version.high);
+  EXPECT_EQ(0x00070008u, version.low);
+  EXPECT_FALSE(ParseVersionResource(resource, sizeof(resource) - 1, &version));
+  EXPECT_TRUE(version.IsZero());
+  EXPECT_FALSE(ParseVersionResource(nullptr, 0, &version));
+  resource[40] ^= 1;  // signature broken
+  EXPECT_FALSE(ParseVersionResource(resource, sizeof(resource), &version));
+  resource[40] ^= 1;
+  valueLength = 0;  // no fixed record
+  memcpy(resource + 2, &valueLength, sizeof(valueLength));
+  EXPECT_FALSE(ParseVersionResource(resource, sizeof(resource), &version));
 }
 
 TEST_F(FileInstallTest, NewerFilesOnlyKeepsNewerDestinations) {

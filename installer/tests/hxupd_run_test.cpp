@@ -143,8 +143,11 @@ TEST_F(HxupdProductRun, CompleteInstallation) {
   std::string common = root_ / "Common\\";
   for (const char* library : {"TVMA32.DLL", "TVMA_64.DLL"})
     if (!hxtest::FileExists(common + library)) hxtest::WriteTextFile(common + library, "old");
+  // The plug-in's reboot answer is recorded but does not make a request.
   WritePackage("PlugIn_1=main\n",
-               Plugin("main") + "[CustomPolicySettings]\nSetValue0=1.3.6.1.4.1.5839.11.1.2,DEU\n");
+               Plugin("main", "TestReboot=1\n") +
+                   "[CustomPolicySettings]\nSetValue0=1.3.6.1.4.1.5839.11.1.2,DEU\n"
+                   "SetValue1=1.3.6.1.4.1.5839.11.2.9.10,not a table value\n");
   WritePrivateProfileStringA("General", "TVMAUpdate", "1", pkg_.IniPath().c_str());
   EXPECT_EQ(0, RunInstaller());
   EXPECT_TRUE(hxtest::FileExists(common + "TVMA32.DLL.ToDelete.1"));
@@ -167,6 +170,10 @@ TEST_F(HxupdProductRun, CompleteInstallation) {
   EXPECT_NE(std::string::npos, language2.find("DEU")) << language2;
   EXPECT_NE(std::string::npos,
             Log().find("Setting custom policy setting 1.3.6.1.4.1.5839.11.1.2=\"DEU\" (result: 0)\n"));
+  EXPECT_NE(std::string::npos,
+            Log().find("Setting custom policy setting 1.3.6.1.4.1.5839.11.2.9.10=\"not a table "
+                       "value\" (result: -511)\n"))
+      << Log();
   EXPECT_EQ("common", coretest::ReadFile(Dest("common.txt")));
   EXPECT_EQ("platform", coretest::ReadFile(Dest("bin\\platform.txt")));
   EXPECT_FALSE(hxtest::FileExists(Dest("wrong.txt")));
