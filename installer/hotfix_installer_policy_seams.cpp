@@ -15,6 +15,7 @@
 #include "installed_hotfix_data.h"
 #include "platform_detect.h"
 #include "policy_adapter_wrapper.h"
+#include "policy_api.h"
 #include "product_check.h"
 #include "tch_policy_adapter.h"
 #include "tvisu.h"
@@ -35,11 +36,16 @@ void PrintToInstallerLog(const char* format, ...) {
 void InitializePolicyLibrary() { QmpInitLibrary(nullptr); }
 void InitializeInstallSupportLibrary() { TVISU_DelayLoadInitialize(); }
 
+// Set at start-up when tvisu.dll could not be found: platform detection then
+// does without it instead of raising the delay-load failure.
+bool gInstallSupportMissing = false;
+
 }  // namespace
 
 void HotfixInstaller::DetectPlatform() {
   PlatformInfo info;
-  ::DetectPlatform(ProductPlatformCalls(), &info);
+  ::DetectPlatform(gInstallSupportMissing ? FallbackPlatformCalls() : ProductPlatformCalls(),
+                   &info);
   platformCode = info.code;
   lstrcpynA(platformName, info.name, sizeof(platformName));
   servicePack = info.servicePack;
@@ -165,8 +171,16 @@ int HotfixInstaller::ClearCustomPolicyTable(const char* oid) {
 int InitializeProductLibraries() {
   int missing = 0;
   GuardedCallRecord policyRecord = {};
-  if (GuardedCall(InitializePolicyLibrary, &policyRecord) == 1) ++missing;
+  if (GuardedCall(InitializePolicyLibrary, &policyRecord) == 1) {
+    ++missing;
+    // Without the library every policy call would raise the delay-load
+    // failure; failing calls let the run go on to its exit information.
+    hx::policy::UseApi(&hx::policy::UnavailablePolicyApi());
+  }
   GuardedCallRecord installSupportRecord = {};
-  if (GuardedCall(InitializeInstallSupportLibrary, &installSupportRecord) == 1) ++missing;
+  if (GuardedCall(InitializeInstallSupportLibrary, &installSupportRecord) == 1) {
+    ++missing;
+    gInstallSupportMissing = true;
+  }
   return missing;
 }

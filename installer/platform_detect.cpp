@@ -25,9 +25,30 @@ bool GetWindowsVersion(OSVERSIONINFOEXA* info) {
 const PlatformCalls kTvisuPlatformCalls = {GetPlatformWithTvisu, GetPlatformExWithTvisu,
                                            Is64BitWithTvisu, GetWindowsVersion};
 
+INT32 NoPlatformCode() { return 0; }
+INT32 NoServicePack(INT32*) { return -1; }
+// The installer's own view: a 64-bit installer, or a 32-bit one under WOW64.
+INT32 Is64BitWindows() {
+#if defined(_WIN64)
+  return 1;
+#else
+  typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
+  HMODULE kernel = GetModuleHandleA("kernel32");
+  IsWow64ProcessFn isWow64 = kernel ? reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(
+                                          GetProcAddress(kernel, "IsWow64Process")))
+                                    : nullptr;
+  BOOL wow64 = FALSE;
+  return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;
+#endif
+}
+
+const PlatformCalls kFallbackPlatformCalls = {NoPlatformCode, NoServicePack, Is64BitWindows,
+                                              GetWindowsVersion};
+
 }  // namespace
 
 const PlatformCalls& ProductPlatformCalls() { return kTvisuPlatformCalls; }
+const PlatformCalls& FallbackPlatformCalls() { return kFallbackPlatformCalls; }
 
 void DetectPlatform(const PlatformCalls& calls, PlatformInfo* info) {
   memset(info, 0, sizeof(*info));

@@ -22,5 +22,8 @@ struct PlatformCalls {
 };
 
 const PlatformCalls& ProductPlatformCalls();
+// For a run without the install-support library: no platform code (the name
+// is formed from the Windows version), no service pack.
+const PlatformCalls& FallbackPlatformCalls();
 
 void DetectPlatform(const PlatformCalls& calls, PlatformInfo* info);

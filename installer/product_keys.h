@@ -9,9 +9,10 @@
 #define HX_PRODUCT_VERSION_EX_VALUE "CurrentVersionEx"
 
 // Key names by product OID (compared without regard to case).
-#define HX_PRODUCT_KEY_ENDPOINT "Endpoint"  // 1.3.6.1.4.1.5839.12 and 1.3.6.1.4.1.5839.31
-#define HX_PRODUCT_KEY_SERVER "Server"      // 1.3.6.1.4.1.5839.14
-#define HX_PRODUCT_KEY_AGENT "Agent"        // 1.3.6.1.4.1.5839.11
+// The simulated product's set-up tool (productsim/setup) writes the same names.
+#define HX_PRODUCT_KEY_ENDPOINT "Endpoint Security"  // 1.3.6.1.4.1.5839.12 and .31
+#define HX_PRODUCT_KEY_SERVER "Mail Security"        // 1.3.6.1.4.1.5839.14
+#define HX_PRODUCT_KEY_AGENT "Management Agent"      // 1.3.6.1.4.1.5839.11
 
 // The key name for a product OID, or null when the OID has none.
 const char* ProductKeyNameForOid(const char* productOid);

@@ -45,6 +45,11 @@ struct PolicyApi {
 
 // The table in use.
 const PolicyApi& Api();
+// A table whose every call fails with kPolicyLibraryMissing: used when the
+// policy library could not be loaded, so that the run goes on without policy
+// instead of ending at the first policy call.
+const PolicyApi& UnavailablePolicyApi();
+const INT32 kPolicyLibraryMissing = -1;
 // Puts another table in place (null: the library again); returns the previous.
 const PolicyApi* UseApi(const PolicyApi* api);
 

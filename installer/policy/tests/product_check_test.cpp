@@ -202,7 +202,7 @@ TEST_F(ProductCheckFixture, RegistryFallback) {
   EXPECT_STREQ("1234567", result.installedBuild);  // cut to 7 characters
   EXPECT_TRUE(result.withinRange);
   EXPECT_TRUE(testlog::Contains("Obtaining the installed product version from registry key: "
-                                "\"Endpoint\"\n"));
+                                "\"Endpoint Security\"\n"));
   EXPECT_TRUE(testlog::Contains("Registry value \"CurrentVersion\" read successfully\n"));
 }
 
