@@ -37,6 +37,12 @@ class PolicyAdapterWrapper : public AbstractPolicyAdapter {
   virtual bool TryAdapter(std::unique_ptr<IPolicyAdapter> adapter);
 
   bool IsConnected() const { return adapter_ != nullptr; }
+  // Stops the wrapper and its adapter from logging (for a release after the
+  // log's last lines were written).
+  void DetachLog() {
+    SetLogCallback(nullptr);
+    if (adapter_) adapter_->SetLogCallback(nullptr);
+  }
   IPolicyAdapter* adapter() const { return adapter_.get(); }
 
  private:
