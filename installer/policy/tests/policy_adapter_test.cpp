@@ -111,6 +111,16 @@ TEST_F(PolicyFixture, InitializeOnConnectedWrapperKeepsAdapter) {
   EXPECT_TRUE(wrapper.Uninitialize());  // nothing held: success
 }
 
+TEST_F(PolicyFixture, DetachedLogKeepsReleaseQuiet) {
+  PolicyAdapterWrapper wrapper;
+  ASSERT_TRUE((wrapper.Initialize<TCHPolicyAdapter, TCHPolicyAdapter>(testlog::SinkV)));
+  testlog::Lines().clear();
+  wrapper.DetachLog();
+  EXPECT_TRUE(wrapper.Uninitialize());
+  EXPECT_TRUE(testlog::Lines().empty());
+  EXPECT_EQ(0, store().channelsOpen);
+}
+
 TEST_F(PolicyFixture, TchInitializeFailureIsLogged) {
   store().tchInitializeResult = -77;
   TCHPolicyAdapter adapter;
