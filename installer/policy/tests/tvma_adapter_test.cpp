@@ -7,6 +7,7 @@
 #include "fake_policy_store.h"
 #include "test_log.h"
 #include "tvma_policy_adapter.h"
+#include "wine_test_env.h"
 
 namespace {
 
@@ -252,6 +253,19 @@ TEST_F(TvmaFixture, MissingLibraryFailsToLoadTheTable) {
               testlog::Lines());
   }
   EXPECT_EQ(nullptr, GetModuleHandleW(L"tvma32.dll"));
+}
+
+TEST_F(TvmaFixture, LibraryWithoutTheFunctionsIsFreed) {
+  // Any DLL under the name tvma32.dll that lacks the ten functions.
+  hxtest::TempDir dir("hxtvma");
+  ASSERT_TRUE(hxtest::CopyFileTo(hxtest::BinDir() + "policy_delay_test\\tvisu.dll",
+                                 dir / "tvma32.dll"));
+  std::wstring wide(dir.path().begin(), dir.path().end());
+  DirectoryAdapter adapter(wide.c_str());
+  adapter.SetLogCallback(testlog::SinkV);
+  EXPECT_FALSE(adapter.Initialize());
+  EXPECT_EQ(1, testlog::Count("loadApiTable('tvma32.dll') failed"));
+  EXPECT_EQ(nullptr, GetModuleHandleA((dir / "tvma32.dll").c_str()));
 }
 
 }  // namespace
