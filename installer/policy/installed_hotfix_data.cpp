@@ -75,9 +75,12 @@ bool Wrote(INT32 result, HotfixTablePart& part) {
 }
 
 // Empties the table in the slot (step before the rows are written anew).
+// Rows go from the last one back: the same empty table as removing row 0 over
+// and over, without making a store that keeps rows in an array shift all the
+// others each time (tables may hold thousands of rows).
 bool RemoveAllRows(ScopedPolicyVar& table, INT32 rows, HotfixTablePart& part) {
-  for (INT32 i = 0; i < rows; ++i)
-    if (!Wrote(Api().removeRow(table.Get(), 0), part)) return false;
+  for (INT32 row = rows - 1; row >= 0; --row)
+    if (!Wrote(Api().removeRow(table.Get(), row), part)) return false;
   return true;
 }
 
