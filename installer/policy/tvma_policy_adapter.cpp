@@ -15,10 +15,11 @@ const wchar_t* TVMAPolicyAdapter::CommonDirectory() { return ProductCommonDirect
 std::unique_ptr<TVMAApiTable> TVMAPolicyAdapter::loadApiTable() {
   const wchar_t* directory = CommonDirectory();
   if (!directory || directory[0] == L'\0') return nullptr;
+  // A path longer than the buffer is cut to its 259 characters.
   wchar_t path[260];
-  // A longer path is cut, as the path buffer holds it.
-  swprintf(path, sizeof(path) / sizeof(path[0]), L"%ls%ls", directory, L"tvma32.dll");
-  path[259] = L'\0';
+  lstrcpynW(path, directory, 260);
+  size_t length = wcslen(path);
+  if (length < 259) lstrcpynW(path + length, L"tvma32.dll", static_cast<int>(260 - length));
   HMODULE library = LoadLibraryW(path);
   if (!library) return nullptr;
   std::unique_ptr<TVMAApiTable> table(new TVMAApiTable(library));
