@@ -17,6 +17,7 @@
 
 #include "command.h"
 #include "identity.h"
+#include "installer/product_keys.h"
 #include "policy_codes.h"
 #include "product_keys.h"
 #include "registry_util.h"
@@ -28,7 +29,7 @@ namespace {
 
 using namespace tvsim;
 
-const char kRootKey[] = "Software\\Quillmoor\\Tarnvale";
+const char kRootKey[] = HX_PRODUCT_ROOT_KEY;
 const char kDefaultRoot[] = "C:\\Program Files\\Quillmoor\\Tarnvale\\";
 const char kDefaultOid[] = "1.3.6.1.4.1.5839.11";
 const char kAgentTableOid[] = "1.3.6.1.4.1.5839.11.2.27.1";
@@ -70,8 +71,8 @@ bool InstallProductRegistry(const InstallContext& c, const ProductInfo& p) {
   std::string key = std::string(kRootKey) + "\\" + p.key_name;
   std::string dir = c.root + p.key_name + "\\";
   std::string ex = p.build.empty() ? p.version : p.version + "." + p.build;
-  return CreateFolderPath(dir) && SetMachineText(key, "CurrentVersion", p.version) &&
-         SetMachineText(key, "CurrentVersionEx", ex) &&
+  return CreateFolderPath(dir) && SetMachineText(key, HX_PRODUCT_VERSION_VALUE, p.version) &&
+         SetMachineText(key, HX_PRODUCT_VERSION_EX_VALUE, ex) &&
          SetMachineText(key, "InstallationDirectory", dir);
 }
 

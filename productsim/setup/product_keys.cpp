@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "installer/product_keys.h"
+
 namespace tvsim_setup {
 
 namespace {
@@ -11,12 +13,12 @@ struct KeyRow {
   const char* key;
 };
 
-// The first two products share one key.
+// The installer's key names; the first two products share one key.
 const KeyRow kRows[] = {
-    {"1.3.6.1.4.1.5839.12", "Endpoint Security"},
-    {"1.3.6.1.4.1.5839.31", "Endpoint Security"},
-    {"1.3.6.1.4.1.5839.14", "Mail Security"},
-    {"1.3.6.1.4.1.5839.11", "Management Agent"},
+    {"1.3.6.1.4.1.5839.12", HX_PRODUCT_KEY_ENDPOINT},
+    {"1.3.6.1.4.1.5839.31", HX_PRODUCT_KEY_ENDPOINT},
+    {"1.3.6.1.4.1.5839.14", HX_PRODUCT_KEY_SERVER},
+    {"1.3.6.1.4.1.5839.11", HX_PRODUCT_KEY_AGENT},
 };
 
 }  // namespace

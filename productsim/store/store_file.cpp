@@ -154,6 +154,15 @@ int32_t RemoveStore() {
   if (!lock.acquired()) return kErrStoreIo;
   DeleteFileW(StoreFilePath().c_str());
   DeleteFileW(FaultsFilePath().c_str());
+  // New files left behind by a process that ended in the middle of a save.
+  WIN32_FIND_DATAW fd;
+  for (const wchar_t* pattern : {L"policy.txt.new*", L"faults.txt.new*"}) {
+    hx::ScopedFindHandle find(FindFirstFileW((StoreDirectory() + pattern).c_str(), &fd));
+    if (!find) continue;
+    do {
+      DeleteFileW((StoreDirectory() + fd.cFileName).c_str());
+    } while (FindNextFileW(find.Get(), &fd));
+  }
   std::wstring dir = StoreDirectory();
   dir.pop_back();
   RemoveDirectoryW(dir.c_str());

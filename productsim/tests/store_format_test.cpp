@@ -132,6 +132,32 @@ TEST(Packing, PackagesRoundTripBothKinds) {
   EXPECT_EQ(kErrStoreCorrupt, UnpackPackage(PackageKind::kGetReply, "", 0, &oid, &value));
 }
 
+// Damaged texts never crash the parsers: every byte position is cut, and
+// bytes are replaced by characters that matter to the format.
+TEST(StoreFormat, DamagedTextsAreHandled) {
+  std::string text;
+  SerializeStore(SampleImage(), &text);
+  std::string package = PackPackage(PackageKind::kGetReply, "1.2.3", SampleTable());
+  const char kBytes[] = {'\t', '\n', '\\', 'x', '-', ',', '\0', '9'};
+  for (const std::string* base : {&text, &package}) {
+    for (size_t i = 0; i < base->size(); ++i) {
+      StoreImage image;
+      std::string oid;
+      PolicyValue value;
+      ParseStore(base->substr(0, i), &image);
+      UnpackPackage(PackageKind::kGetReply, base->data(), i, &oid, &value);
+      for (char b : kBytes) {
+        std::string damaged = *base;
+        damaged[i] = b;
+        ParseStore(damaged, &image);
+        UnpackPackage(PackageKind::kGetReply, damaged.data(), damaged.size(), &oid, &value);
+        UnpackOid(damaged.data(), damaged.size(), &oid);
+      }
+    }
+  }
+  SUCCEED();
+}
+
 TEST(PolicyValueRows, InsertAppendsOrInsertsBeforeAndRemoveChecksRange) {
   PolicyValue t = PolicyValue::Table({7});
   for (int i = 0; i < 3; ++i) {

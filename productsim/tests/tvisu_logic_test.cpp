@@ -78,7 +78,9 @@ TEST(RegistryEntryText, DataByType) {
   for (const auto& c : kCases) {
     Bytes out;
     ASSERT_EQ(c.ok, EncodeRegistryData(c.type, c.data, &out)) << c.type << " " << c.data;
-    if (c.ok) EXPECT_EQ(c.bytes, out) << c.type << " " << c.data;
+    if (c.ok) {
+      EXPECT_EQ(c.bytes, out) << c.type << " " << c.data;
+    }
   }
 }
 

@@ -274,7 +274,9 @@ TEST_F(TvpmapiTest, IdentityIsPendingUntilTheAgentGeneratesIt) {
     ASSERT_EQ(0, QmpGetUIDA(0, buffer, &size)) << c.method;
     EXPECT_EQ(std::strlen(buffer), static_cast<size_t>(size));
     EXPECT_GE(std::strlen(buffer), c.min_length) << buffer;
-    if (c.first) EXPECT_EQ(c.first, buffer[0]) << buffer;
+    if (c.first) {
+      EXPECT_EQ(c.first, buffer[0]) << buffer;
+    }
   }
   size = 4;
   EXPECT_NE(0, QmpGetUIDA(0, buffer, &size));
