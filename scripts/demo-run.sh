@@ -58,7 +58,7 @@ if [ ! -f "$bin/tvsim_setup.exe" ]; then
 fi
 
 section "2. Full installation into the simulated product"
-"$wine" "$bin/tvsim_setup.exe" install --no-start --root "$work_win\\Tarnvale" --key Client \
+"$wine" "$bin/tvsim_setup.exe" install --root "$work_win\\Tarnvale" --key Client \
   --version 8.00 --build 1234
 pkg=$work_unix/package
 make_package "$pkg"
