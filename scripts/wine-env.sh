@@ -11,13 +11,14 @@ HX_WINE=/usr/lib/wine/wine64
 HX_WINESERVER=/usr/lib/wine/wineserver
 
 hx_wine_start() {
-  mkdir -p "$(dirname "$WINEPREFIX")"
-  setsid $HX_WINESERVER -p </dev/null >/dev/null 2>&1
+  # The server needs the prefix folder to exist, also before its first boot.
+  mkdir -p "$WINEPREFIX"
+  setsid $HX_WINESERVER -p </dev/null >/dev/null 2>&1 || true
   # Plain wineboot, in the foreground: it creates or updates the prefix and
   # starts one service manager. "wineboot -i" on a running server starts a
   # second one, and then services created through one cannot be started or
   # deleted through the other.
-  setsid $HX_WINE wineboot </dev/null >/dev/null 2>&1
+  setsid $HX_WINE wineboot </dev/null >/dev/null 2>&1 || true
 }
 
 hx_wine_stop() {
