@@ -218,9 +218,11 @@ int Uninstall(const Args& a) {
     Fail("cannot delete the policy store");
     ok = false;
   }
-  // The store's default parents, when empty.
+  // The store's default parents, when empty. A store placed elsewhere (a
+  // test's scratch folder below Temp) keeps its parents: removing an empty
+  // Temp folder would break every later user of it.
   std::wstring dir = StoreDirectory();
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 3 && GetEnvironmentVariableW(L"TVSIM_STORE_DIR", nullptr, 0) == 0; ++i) {
     dir.pop_back();
     dir = dir.substr(0, dir.find_last_of(L'\\') + 1);
     std::wstring folder = dir.substr(0, dir.size() - 1);
