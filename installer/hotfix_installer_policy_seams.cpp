@@ -181,6 +181,10 @@ int InitializeProductLibraries() {
   if (GuardedCall(InitializeInstallSupportLibrary, &installSupportRecord) == 1) {
     ++missing;
     gInstallSupportMissing = true;
+    // The file copy and the custom registry entries would raise the
+    // delay-load failure at their first call.
+    if (HotfixInstaller* installer = HotfixInstaller::Current())
+      installer->installSupport = UnavailableInstallSupport();
   }
   return missing;
 }

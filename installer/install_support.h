@@ -18,3 +18,6 @@ struct InstallSupportCalls {
 
 // The table bound to tvisu.dll.
 const InstallSupportCalls& ProductInstallSupport();
+// Calls that fail with ERROR_MOD_NOT_FOUND without touching tvisu.dll, for a
+// run in which the library could not be found at start-up.
+const InstallSupportCalls& UnavailableInstallSupport();
