@@ -318,7 +318,8 @@ TEST_F(FaultTest, AgentKilledDuringPolicyRequest) {
 // library is loaded only by the agent back-end, which then fails and leaves
 // the policy to the channel: the installation completes. Without the policy
 // library neither back-end connects, and the run ends as for a package that
-// is not ready, before anything is copied.
+// is not ready, before anything is copied. Without the install-support
+// library no file can be copied: the run ends with 3 and the old file stays.
 TEST_F(FaultTest, ProductLibraryMissing) {
   struct Case {
     const char* library;
@@ -332,6 +333,9 @@ TEST_F(FaultTest, ProductLibraryMissing) {
       // Neither back-end connects; the product is found through the registry
       // and the package counts as not ready.
       {"TVPMAPI.dll", false, 5, false},
+      // Platform detection does without it; every copy fails, the post-update
+      // phase and the exit information follow.
+      {"tvisu.dll", false, 3, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.library);
@@ -356,6 +360,9 @@ TEST_F(FaultTest, ProductLibraryMissing) {
     EXPECT_EQ(c.installed, HotfixRecorded());
     if (c.agent) {
       EXPECT_NE(std::string::npos, Log().find("loadApiTable('tvma32.dll') failed")) << Log();
+    }
+    if (c.exit_code == 3) {
+      EXPECT_NE(std::string::npos, Log().find("Error 126 copying ")) << Log();
     }
     MoveFileA(aside.c_str(), library.c_str());
   }
