@@ -95,10 +95,12 @@ class HxupdProductRun : public HxupdRun {
     HxupdRun::SetUp();
     std::string root = root_.path();
     // The product's registry, files and policy store are what the installer
-    // meets; whether the agent's services could be started as well does not
-    // matter here (the installer then talks to the policy store directly).
+    // meets. The agent's services are stopped so that every run talks to the
+    // policy store through the policy channel (the agent path has tests of its
+    // own), which makes the channel's release line part of the log's ending.
     hxtest::RunProcess("\"" + hxtest::BinDir() + "tvsim_setup.exe\" install --root \"" +
                        root.substr(0, root.size() - 1) + "\"");
+    hxtest::RunProcess("\"" + hxtest::BinDir() + "tvsim_setup.exe\" services stop");
     installed_ = true;
     hxtest::ProcessResult status =
         hxtest::RunProcess("\"" + hxtest::BinDir() + "tvsim_setup.exe\" status");
