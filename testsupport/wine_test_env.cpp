@@ -1,6 +1,7 @@
 #include "wine_test_env.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace hxtest {
 
@@ -15,8 +16,16 @@ std::string BinDir() {
 TempDir::TempDir(const std::string& tag) {
   char base[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, base);
+  // A test that removed the temp folder must not make every later scratch
+  // folder loop forever: recreate the base, and give up after a bounded count.
+  CreateDirectoryA(base, nullptr);
   static unsigned counter = 0;
-  for (;;) {
+  for (int attempt = 0;; ++attempt) {
+    if (attempt == 1000) {
+      fprintf(stderr, "cannot create a scratch folder below %s (error %lu)\n", base,
+              GetLastError());
+      abort();
+    }
     char name[MAX_PATH];
     snprintf(name, sizeof name, "%s%s_%lu_%u_%lu\\", base, tag.c_str(), GetCurrentProcessId(),
              ++counter, GetTickCount());
