@@ -8,6 +8,7 @@
 #include "package_dump.h"
 #include "package_parser.h"
 #include "plugin_host.h"
+#include "product_keys.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ HotfixInstaller::HotfixInstaller()
   installedFullVersion[0] = '\0';
   productLanguage[0] = '\0';
   platformName[0] = '\0';
-  snprintf(productRootKey, sizeof(productRootKey), "%s", "Software\\Quillmoor\\Tarnvale");
+  snprintf(productRootKey, sizeof(productRootKey), "%s", HX_PRODUCT_ROOT_KEY);
   g_installer = this;
 }
 
