@@ -41,7 +41,18 @@ int SetupTool(const std::string& arguments, std::string* output) {
 bool SimulatedProduct::Install(const std::string& root, bool with_agent) {
   SetupTool("uninstall");  // whatever an aborted earlier run left
   std::string text;
-  int rc = SetupTool("install --root " + Quoted(NoSlash(root)), &text);
+  // Right after a test has killed the agent's process, starting the tool has
+  // been seen to fail once under Wine (the tool never ran); a fresh attempt a
+  // moment later installs normally. Failures of the tool itself are not retried.
+  int rc = -1;
+  for (int attempt = 0; attempt < 3 && rc == -1; ++attempt) {
+    if (attempt > 0) {
+      std::fprintf(stderr, "tvsim_setup install could not run (error %lu), trying again\n",
+                   GetLastError());
+      Sleep(2000);
+    }
+    rc = SetupTool("install --root " + Quoted(NoSlash(root)), &text);
+  }
   if (rc != 0) {
     std::fprintf(stderr, "tvsim_setup install: %d\n%s\n", rc, text.c_str());
     return false;
